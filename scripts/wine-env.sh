@@ -35,7 +35,7 @@ wine_env_stop() {
 }
 
 wine_env_setup_prefix
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true  # already running
 # Start Wine's background services now, detached from any output pipe: started
 # by a later program they would inherit its pipes and keep them open.
 wine cmd /c exit </dev/null >/dev/null 2>&1
