@@ -331,7 +331,7 @@ void Image::Paint(HDC dc) {
   const int w = rect_.right - rect_.left, h = rect_.bottom - rect_.top;
   if (transparent_) {
     // The colour of the bottom-left pixel is left out.
-    TransparentBlt(dc, rect_.left, rect_.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+    GdiTransparentBlt(dc, rect_.left, rect_.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
                    GetPixel(mem, 0, bm.bmHeight - 1));
   } else {
     StretchBlt(dc, rect_.left, rect_.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);

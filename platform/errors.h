@@ -1,13 +1,19 @@
 // Failures of the platform layer arrive as exceptions carrying a cp1250 message.
 #pragma once
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace plat {
 
-class Exception : public std::runtime_error {
+// Holds its message itself: std::runtime_error would link a second string
+// implementation into the program.
+class Exception : public std::exception {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 class ERegistryException : public Exception {

@@ -28,11 +28,32 @@ class ErrorModeScope {
   UINT old_;
 };
 
+// The shell is loaded only when the browser is needed: linked in, it would
+// add its load time to every start of the program.
+class Shell {
+ public:
+  Shell() : module_(LoadLibraryW(L"shell32.dll")) {}
+  ~Shell() {
+    if (module_) FreeLibrary(module_);
+  }
+  template <class F>
+  F* Get(const char* name) const {
+    return module_ ? reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
+  }
+
+ private:
+  HMODULE module_;
+};
+
 }  // namespace
 
 bool SelectDirectory(HWND owner, const std::string& instruction, std::string& directory) {
+  Shell shell;
+  auto* getMalloc = shell.Get<decltype(SHGetMalloc)>("SHGetMalloc");
+  auto* browse = shell.Get<decltype(SHBrowseForFolderW)>("SHBrowseForFolderW");
+  auto* getPath = shell.Get<decltype(SHGetPathFromIDListW)>("SHGetPathFromIDListW");
   IMalloc* malloc = nullptr;
-  if (FAILED(SHGetMalloc(&malloc)) || !malloc) return false;
+  if (!getMalloc || !browse || !getPath || FAILED(getMalloc(&malloc)) || !malloc) return false;
   const std::wstring initial = Widen(directory);
   const std::wstring title = Widen(instruction);
   BROWSEINFOW bi{};
@@ -47,9 +68,9 @@ bool SelectDirectory(HWND owner, const std::string& instruction, std::string& di
   bool chosen = false;
   {
     ErrorModeScope errorMode;
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&bi)) {
+    if (PIDLIST_ABSOLUTE item = browse(&bi)) {
       wchar_t path[MAX_PATH] = {};
-      chosen = SHGetPathFromIDListW(item, path) != FALSE;
+      chosen = getPath(item, path) != FALSE;
       if (chosen) directory = Narrow(path);
       malloc->Free(item);
     }

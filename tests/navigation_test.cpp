@@ -24,9 +24,10 @@ class Wizard : public ::testing::Test {
   }
   void TearDown() override {
     plat::App().ShowBox = nullptr;
+    // Handle what is pending (paints would come back forever) and drop the end request.
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      if (m.message != WM_QUIT) DispatchMessageW(&m);
   }
 
   // Replaces the page handlers with ones that record what they see.
