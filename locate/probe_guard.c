@@ -28,7 +28,9 @@
 // point. GuardHandler lets unwinding pass; on an exception it first unwinds the
 // records registered above it (RtlUnwind runs their handlers and leaves
 // fs:[0] pointing at this record), then jumps back into GuardedCall, which
-// unlinks the record and reports the failure. A C++ exception thrown by an
+// unlinks the record and reports the failure. The jump restores esp and ebp
+// from the buffer, and GuardedCall's callee-saved registers come back from
+// its own stack frame on the way out. A C++ exception thrown by an
 // i686 library built with GCC unwinds through DWARF tables rather than through
 // Windows exceptions: it never reaches any Windows handler, this one included.
 
@@ -108,7 +110,16 @@ static EXCEPTION_DISPOSITION NTAPI GuardHandler(EXCEPTION_RECORD* exception, voi
   (void)context;
   (void)dispatcher;
   if (exception->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
-  RtlUnwind(frame, NULL, exception, NULL);
+  // RtlUnwind may come back with ebx, esi and edi changed: they and ebp are
+  // saved around it, and it is told to come back right behind the call.
+  __asm__ __volatile__(
+      "pushl %%ebx\n\tpushl %%esi\n\tpushl %%edi\n\tpushl %%ebp\n\t"
+      "pushl $0\n\tpushl %1\n\tpushl $1f\n\tpushl %0\n\t"
+      "call _RtlUnwind@16\n"
+      "1:\n\tpopl %%ebp\n\tpopl %%edi\n\tpopl %%esi\n\tpopl %%ebx"
+      :
+      : "r"(frame), "r"(exception)
+      : "eax", "ecx", "edx", "memory");
   __builtin_longjmp(((GuardRecord*)frame)->resume, 1);
 }
 

@@ -50,8 +50,10 @@ std::string Buttons(const drv::Program& p) {
          (s["BitBtn3"].enabled ? "C" : "-");
 }
 
-// Everything a user can see of the components, and where the focus is.
-std::string View(const drv::Program& p) {
+// Everything a user can see of the components, and where the focus is (in
+// the active window: the focus belongs to the window at the front).
+std::string View(drv::Program& p) {
+  p.Activate();
   std::string view;
   for (const drv::Component& c : p.Components()) {
     if (!c.name) continue;
@@ -94,6 +96,7 @@ TEST(EndToEnd, OpensCentredOnTheIntroductionAndCancelEndsIt) {
   EXPECT_FALSE(exStyle & WS_EX_CONTEXTHELP);
 
   EXPECT_EQ(Page(p), 1);
+  p.Activate();
   const Snapshot page1(p);
   EXPECT_EQ(page1["StaticText2"].text,
             "Instalator zainstaluje nakładkę na szablony sprawozdania z badań.\rEfekt działania:\r"

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "app/unit1.h"
@@ -54,6 +56,15 @@ std::wstring HostFolder(const char* variant) {
 }
 
 bool AnyHostLoaded() { return GetModuleHandleW(L"TARKOMIS.dll") != nullptr; }
+
+// Every heap of the process passes the system's consistency check.
+bool HeapsIntact() {
+  HANDLE heaps[256];
+  DWORD count = GetProcessHeaps(256, heaps);
+  for (DWORD i = 0; i < count && i < 256; ++i)
+    if (!HeapValidate(heaps[i], 0, nullptr)) return false;
+  return true;
+}
 
 // A folder of its own under the temporary folder, removed with what it holds.
 class Scratch {
@@ -194,6 +205,7 @@ TEST_P(ProbeTable, VerdictAnswersAndNothingLeftLoaded) {
   EXPECT_EQ(form.HostFound, c.found);
   EXPECT_EQ(form.LibraryHandle, nullptr);
   EXPECT_FALSE(AnyHostLoaded());
+  EXPECT_TRUE(HeapsIntact());
   EXPECT_EQ(form.NetworkEdition, c.networkEdition.value_or(true));
   EXPECT_EQ(ToString(form.ProductId), c.productId ? *c.productId : kSeedId);
   EXPECT_EQ(ToString(form.OwnerName), c.ownerName ? *c.ownerName : kSeedOwner);
@@ -264,6 +276,7 @@ TEST(Probe, RepeatedFaultsLeaveNothingBehind) {
       ASSERT_FALSE(AnyHostLoaded()) << r.variant << " round " << i;
     }
   }
+  EXPECT_TRUE(HeapsIntact());
   // The process's own exception handling is intact afterwards.
   EXPECT_THROW(throw std::runtime_error("po sondach"), std::runtime_error);
 }

@@ -1,7 +1,8 @@
 /* A stand-in for the host's component library TARKOMIS.dll. Each variant is
    this one source built with its own settings (see CMakeLists.txt beside it);
-   the defaults give the ordinary library: single edition, all three exports,
-   the owner with Polish letters. Texts are code page 1250.
+   the defaults give a single-edition library with all three exports that
+   answer, the owner with Polish letters; the variant "ordinary" is that in
+   the network edition. Texts are code page 1250.
 
    HOST_NETWORK       defined: TestSiec answers the network edition
    HOST_OWNER         OWNER_POLISH, OWNER_EMPTY, OWNER_LONGEST (255
@@ -12,8 +13,8 @@
                       runtime), THROWS (C++ only), CATCHES_THEN_ANSWERS
                       (C++ only: throws and catches inside, then answers)
    HOST_WLASCICIEL    how Wlasciciel behaves: ANSWERS, WRITES_NOTHING,
-                      ACCESS_VIOLATION, OVERRUNS (its answer, then junk up to
-                      1 KiB), FLOODS (junk over 1 MiB)
+                      ACCESS_VIOLATION, OVERRUNS (junk up to 1 KiB, then its
+                      answer), FLOODS (junk over 1 MiB, written forwards)
    HOST_INIT_FAILS    defined: the library's initialisation fails */
 #include <string.h>
 #include <windows.h>
@@ -153,7 +154,8 @@ EXPORT void __stdcall Wlasciciel(unsigned char* answer) {
 #elif HOST_WLASCICIEL == OVERRUNS
   memset(answer, 0xCC, 1024);
 #elif HOST_WLASCICIEL == FLOODS
-  memset(answer, 0xCC, 1 << 20);
+  /* Forward, one byte after the other, like a copy that misses its end. */
+  for (size_t i = 0; i < (1u << 20); ++i) ((volatile unsigned char*)answer)[i] = 0xCC;
 #endif
 #if HOST_OWNER == OWNER_LONGEST
   answer[0] = 255;
