@@ -328,13 +328,13 @@ void Image::Paint(HDC dc) {
   GetObjectW(bitmap_, sizeof bm, &bm);
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, bitmap_);
-  const int w = rect_.right - rect_.left, h = rect_.bottom - rect_.top;
+  // The picture keeps its natural size whatever the control's scale.
   if (transparent_) {
     // The colour of the bottom-left pixel is left out.
-    GdiTransparentBlt(dc, rect_.left, rect_.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight,
-                   GetPixel(mem, 0, bm.bmHeight - 1));
+    GdiTransparentBlt(dc, rect_.left, rect_.top, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+                      GetPixel(mem, 0, bm.bmHeight - 1));
   } else {
-    StretchBlt(dc, rect_.left, rect_.top, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    BitBlt(dc, rect_.left, rect_.top, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
   }
   SelectObject(mem, old);
   DeleteDC(mem);
