@@ -68,6 +68,8 @@ void Application::Run() {
         continue;
       }
     }
+    // The dialog manager takes Ctrl+Tab for Tab; here it does nothing.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) continue;
     if (mainForm_ && IsDialogMessageW(mainForm_->Handle(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

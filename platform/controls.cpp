@@ -72,7 +72,7 @@ namespace {
 RECT Place(const ControlSpec& spec, const Container& parent) {
   const Form& f = parent.OwnerForm();
   RECT area = parent.ClientArea();
-  if (spec.flags & cfAlignClient) return area;
+  if (spec.flags & cfAlignClient) return RECT{area.left, area.top, area.right - area.left, area.bottom - area.top};
   RECT r{area.left + f.ScaleSize(int(spec.bounds.left)), area.top + f.ScaleSize(int(spec.bounds.top)),
          f.ScaleSize(int(spec.bounds.right)), f.ScaleSize(int(spec.bounds.bottom))};
   return r;

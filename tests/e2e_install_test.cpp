@@ -42,9 +42,10 @@ class Host {
     GetTempPathW(MAX_PATH, tmp);
     path = drv::ToCp1250(tmp) + "e2e-" + std::to_string(GetCurrentProcessId()) + "-" + name;
     CreateDirectoryW(W(path).c_str(), nullptr);
-    if (withLibrary)
+    if (withLibrary) {
       EXPECT_TRUE(CopyFileW(drv::WindowsPath(std::string(HOSTS_DIR) + "/ordinary/TARKOMIS.dll").c_str(),
                             W(path + "\\TARKOMIS.dll").c_str(), FALSE));
+    }
     if (withTemplates) MakeTemplates();
   }
   ~Host() {
@@ -80,7 +81,9 @@ class Installer : public ::testing::Test {
  protected:
   void TearDown() override { SetLocation(nullptr); }
   drv::Program Start() {
-    drv::Program p = drv::Program::Start({drv::WindowsPath(INSTALATOR_EXE), {}, {}});
+    drv::StartOptions options;
+    options.exe = drv::WindowsPath(INSTALATOR_EXE);
+    drv::Program p = drv::Program::Start(options);
     p.WaitMainWindow();
     return p;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "tests/driver/driver.h"
@@ -10,9 +11,11 @@
 namespace {
 
 drv::Program StartInstaller() {
+  // Windows of other tests on the display cannot take the focus away there.
+  static const drv::Desktop desktop(L"e2e-window-" + std::to_wstring(GetCurrentProcessId()));
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  drv::Program program = drv::Program::Start({drv::WindowsPath(INSTALATOR_EXE), temp, {}});
+  drv::Program program = drv::Program::Start({drv::WindowsPath(INSTALATOR_EXE), temp, desktop.Name(), {}});
   program.WaitMainWindow();
   return program;
 }
@@ -20,17 +23,19 @@ drv::Program StartInstaller() {
 // One reading of every named component.
 class Snapshot {
  public:
-  explicit Snapshot(const drv::Program& p) {
+  explicit Snapshot(const drv::Program& p) : program_(p) {
     for (drv::Component& c : p.Components())
       if (c.name) named_.emplace(c.name, std::move(c));
   }
   const drv::Component& operator[](const std::string& name) const {
     const auto found = named_.find(name);
-    if (found == named_.end()) throw drv::Error("no component " + name + " at its place on the window");
-    return found->second;
+    if (found != named_.end()) return found->second;
+    program_.Find(name.c_str());  // throws, saying where it was looked for
+    throw drv::Error("no component " + name);
   }
 
  private:
+  const drv::Program& program_;
   std::map<std::string, drv::Component> named_;
 };
 
@@ -50,10 +55,8 @@ std::string Buttons(const drv::Program& p) {
          (s["BitBtn3"].enabled ? "C" : "-");
 }
 
-// Everything a user can see of the components, and where the focus is (in
-// the active window: the focus belongs to the window at the front).
-std::string View(drv::Program& p) {
-  p.Activate();
+// Everything a user can see of the components, and where the focus is.
+std::string View(const drv::Program& p) {
   std::string view;
   for (const drv::Component& c : p.Components()) {
     if (!c.name) continue;
@@ -96,7 +99,6 @@ TEST(EndToEnd, OpensCentredOnTheIntroductionAndCancelEndsIt) {
   EXPECT_FALSE(exStyle & WS_EX_CONTEXTHELP);
 
   EXPECT_EQ(Page(p), 1);
-  p.Activate();
   const Snapshot page1(p);
   EXPECT_EQ(page1["StaticText2"].text,
             "Instalator zainstaluje nakładkę na szablony sprawozdania z badań.\rEfekt działania:\r"
@@ -108,7 +110,6 @@ TEST(EndToEnd, OpensCentredOnTheIntroductionAndCancelEndsIt) {
   EXPECT_EQ(page1["BitBtn3"].text, "Anuluj");
   EXPECT_EQ(Buttons(p), "-NC");
   EXPECT_TRUE(page1["BitBtn2"].focused);
-  EXPECT_THROW(p.Click("BitBtn1"), drv::Error);
 
   ExpectCtrlTabChangesNothing(p);
 
@@ -122,8 +123,9 @@ TEST(EndToEnd, NextAndBackMoveOnePageAndZamknijEndsIt) {
   p.PressKey(VK_RETURN);  // on the focused Next
   ASSERT_EQ(Page(p), 2);
   EXPECT_EQ(Snapshot(p)["StaticText1"].text, "Trwa wyszukiwanie zainstalowanych składników programu.");
-  EXPECT_EQ(Buttons(p).substr(0, 1), "B");
-  EXPECT_EQ(Buttons(p).substr(2), "C");
+  // Next is the detection's to set.
+  EXPECT_EQ(Buttons(p)[0], 'B');
+  EXPECT_EQ(Buttons(p)[2], 'C');
   ExpectCtrlTabChangesNothing(p);
 
   p.Click("BitBtn1");

@@ -118,33 +118,27 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+BOOL CALLBACK Collect(HWND hwnd, LPARAM out) {
+  reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+  return TRUE;
+}
+
 std::vector<HWND> Descendants(HWND parent) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
+// Top-level windows of one process; of every process for pid 0.
 std::vector<HWND> TopLevelOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{pid, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->pid) s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> all;
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+  std::erase_if(all, [pid](HWND hwnd) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    return pid && owner != pid;
+  });
+  return all;
 }
 
 bool HasDescendantOfClass(HWND parent, const wchar_t* cls) {
@@ -172,6 +166,22 @@ void PostOrThrow(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+// ---- Desktop ------------------------------------------------------------------
+
+Desktop::Desktop(const std::wstring& name) : name_(name), previous_(GetThreadDesktop(GetCurrentThreadId())) {
+  desktop_ = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  if (!desktop_) throw Error("cannot make the desktop " + ToUtf8(name));
+  if (!SetThreadDesktop(desktop_)) {
+    CloseDesktop(desktop_);
+    throw Error("cannot work on the desktop " + ToUtf8(name) + " (error " + std::to_string(GetLastError()) + ")");
+  }
+}
+
+Desktop::~Desktop() {
+  SetThreadDesktop(previous_);
+  CloseDesktop(desktop_);
+}
+
 // ---- Program ------------------------------------------------------------------
 
 Program Program::Start(const StartOptions& options) {
@@ -198,8 +208,10 @@ Program Program::Start(const StartOptions& options) {
     block += L'\0';
   }
 
+  std::wstring desktop = options.desktop;
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                       block.empty() ? nullptr : block.data(),
@@ -212,27 +224,18 @@ Program Program::Start(const StartOptions& options) {
 }
 
 Program Program::Attach(const std::wstring& caption, DWORD timeoutMs) {
-  struct Search {
-    const std::wstring* caption;
-    HWND found;
-  } search{&caption, nullptr};
+  HWND window = nullptr;
   const bool found = PollUntil(timeoutMs, [&] {
-    search.found = nullptr;
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          if (IsWindowVisible(hwnd) && !IsDialog(hwnd) && TitleOf(hwnd) == *s->caption) {
-            s->found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    for (HWND hwnd : TopLevelOf(0))
+      if (IsWindowVisible(hwnd) && !IsDialog(hwnd) && TitleOf(hwnd) == caption) {
+        window = hwnd;
+        return true;
+      }
+    return false;
   });
   if (!found) throw Error("no window \"" + ToUtf8(caption) + "\" is open");
   DWORD pid = 0;
-  GetWindowThreadProcessId(search.found, &pid);
+  GetWindowThreadProcessId(window, &pid);
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
   if (!process) throw Error("cannot open the process of the window (error " + std::to_string(GetLastError()) + ")");
   Program program(process, pid);
@@ -300,10 +303,16 @@ HWND Program::RequireMain() const {
 }
 
 HWND Program::Focus() const {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!thread_ || !GetGUIThreadInfo(thread_, &info)) return nullptr;
-  return info.hwndFocus;
+  // The focus lives in the active window. Another window on the same display
+  // may take the activation for a moment: read it while ours is active.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!thread_ || !GetGUIThreadInfo(thread_, &info)) return nullptr;
+    if (info.hwndActive && info.hwndActive == ActivationTarget()) return info.hwndFocus;
+    Activate();
+  }
+  return nullptr;
 }
 
 std::vector<Component> Program::Components(std::span<const Place> table) const {
@@ -378,23 +387,37 @@ Component Program::Find(const char* name, std::span<const Place> table) const {
   throw Error(std::string("no component ") + name + " in the table");
 }
 
-void Program::Activate() {
-  HWND target = RequireMain();
-  if (!IsWindowEnabled(target))
-    for (HWND hwnd : TopLevelOf(pid_))
-      if (IsDialog(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) target = hwnd;
-  if (GetForegroundWindow() == target) return;
+HWND Program::ActivationTarget() const {
+  const HWND main = RequireMain();
+  if (IsWindowEnabled(main)) return main;
+  // A modal box keeps the window disabled; a click on it activates the box.
+  for (HWND hwnd : TopLevelOf(pid_))
+    if (IsDialog(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) return hwnd;
+  return main;
+}
+
+void Program::Activate() const {
+  const HWND target = ActivationTarget();
+  auto active = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetForegroundWindow() == target && GetGUIThreadInfo(thread_, &info) && info.hwndActive == target;
+  };
+  if (active()) return;
   if (!PollUntil(kTimeoutMs, [&] {
-        if (GetForegroundWindow() == target || !IsWindow(target)) return true;
+        if (!IsWindow(target) || !Running()) return true;
         SetForegroundWindow(target);
-        return false;
+        Settle();  // the program takes the activation in its own thread
+        return active();
       }))
     throw Error("the window cannot be brought to the front");
-  Settle();
 }
 
 void Program::Click(const char* name, std::span<const Place> table) {
-  if (!IsWindowEnabled(RequireMain())) throw Error("a modal box is open: the window takes no clicks");
+  // A dialog that has just closed gives the window back a moment later.
+  const HWND main = RequireMain();
+  PollUntil(kTimeoutMs, [&] { return IsWindowEnabled(main) || WaitBox(0) || !Running(); });
+  if (!IsWindowEnabled(main)) throw Error("a modal box is open: the window takes no clicks");
   const Component c = Find(name, table);
   if (!c.visible) throw Error(std::string(name) + " is hidden: it cannot be clicked");
   if (!c.enabled) throw Error(std::string(name) + " is disabled: it cannot be clicked");
@@ -451,7 +474,7 @@ void Program::PressKey(UINT vk, unsigned modifiers) {
   }
 }
 
-void Program::Settle(DWORD timeoutMs) {
+void Program::Settle(DWORD timeoutMs) const {
   if (!main_ || !IsWindow(main_) || !Running()) return;
   // Posted messages of a thread are taken in order: a marker posted after the
   // input has arrived once the input has been handled. The marker is the
@@ -549,10 +572,25 @@ void Program::Browse(const std::wstring& path) {
   const SIZE_T bytes = (path.size() + 1) * sizeof(wchar_t);
   void* remote = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (!remote) throw Error("cannot reach the program's memory");
-  DWORD_PTR result = 0;
-  const bool selected = WriteProcessMemory(process_, remote, path.c_str(), bytes, nullptr) &&
-                        SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote),
-                                            SMTO_NORMAL, kTimeoutMs, &result);
+  // The browser makes its own pre-selection as it opens, and under load a
+  // selection sent before that settles is lost: wait for it, then select
+  // until the tree's caret moves.
+  const HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
+  auto caret = [&] {
+    DWORD_PTR item = 0;
+    SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_NORMAL, 1000, &item);
+    return item;
+  };
+  PollUntil(kTimeoutMs, [&] { return caret() != 0; });
+  Sleep(200);
+  const DWORD_PTR before = caret();
+  bool selected = WriteProcessMemory(process_, remote, path.c_str(), bytes, nullptr);
+  for (int attempt = 0; selected && attempt < 5; ++attempt) {
+    DWORD_PTR result = 0;
+    selected = SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote),
+                                   SMTO_NORMAL, kTimeoutMs, &result);
+    if (PollUntil(1000, [&] { return caret() != before; })) break;
+  }
   VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
   if (!selected) throw Error("cannot select " + ToUtf8(path) + " in the folder browser");
   PressDialogButton(browser, IDOK);

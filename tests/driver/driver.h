@@ -62,9 +62,29 @@ struct Box {
   bool icon = false;
 };
 
+// A desktop of its own: its windows have their own foreground and focus, so
+// programs on other desktops (other tests, another developer's run on the
+// same Wine prefix) cannot take the keyboard away. While it lives, the
+// calling thread works on it, so that the driver sees the windows there; the
+// thread must not own windows.
+class Desktop {
+ public:
+  explicit Desktop(const std::wstring& name);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+  const std::wstring& Name() const { return name_; }
+
+ private:
+  std::wstring name_;
+  HDESK desktop_ = nullptr;
+  HDESK previous_ = nullptr;
+};
+
 struct StartOptions {
   std::wstring exe;        // a Windows path, or a Unix path that Wine maps
   std::wstring directory;  // working directory; empty: the driver's own
+  std::wstring desktop;    // the desktop to start on; empty: the driver's own
   // Set in the program's environment over the driver's own; an empty value
   // removes the variable.
   std::vector<std::pair<std::wstring, std::wstring>> environment;
@@ -97,17 +117,19 @@ class Program {
   // controls exist and its event loop is running.
   HWND WaitMainWindow(const std::wstring& caption = kMainCaption, DWORD timeoutMs = kTimeoutMs);
 
-  // Every child window of the main window, named through the table.
+  // Every child window of the main window, named through the table. Reading
+  // the focus may bring the window to the front (see Focus).
   std::vector<Component> Components(std::span<const Place> table = kInstalatorLayout) const;
   // One component by name; throws when it is not on the window.
   Component Find(const char* name, std::span<const Place> table = kInstalatorLayout) const;
-  // The window that has the keyboard focus in the program's thread.
+  // The window that has the keyboard focus in the program's thread; the
+  // window is brought to the front for it when something else took it away.
   HWND Focus() const;
 
   // Brings the window to the front as a user's click on its title bar would
   // (its open box instead, when one is open). Keyboard focus exists only in
   // the active window; another program on the same display can take it away.
-  void Activate();
+  void Activate() const;
 
   // Clicks a button as a user can: refused when it is hidden or disabled, or
   // while a modal box keeps the window disabled.
@@ -136,11 +158,12 @@ class Program {
 
   // Returns once the program has handled every input posted so far, or is
   // waiting in a modal box that one of them opened.
-  void Settle(DWORD timeoutMs = kTimeoutMs);
+  void Settle(DWORD timeoutMs = kTimeoutMs) const;
 
  private:
   Program(HANDLE process, DWORD pid) : process_(process), pid_(pid) {}
   HWND FindBrowser(DWORD timeoutMs) const;
+  HWND ActivationTarget() const;
   void PressDialogButton(HWND dialog, int id);
   HWND RequireMain() const;
 

@@ -2,7 +2,10 @@
 // order in one process; without "start" they act on the installer whose
 // window is open. Output is UTF-8.
 //
-//   wizdrv [--dir DIR] [--env NAME=VALUE]... [--timeout SECONDS] COMMAND...
+//   wizdrv [--dir DIR] [--env NAME=VALUE]... [--desktop NAME] [--timeout SECONDS] COMMAND...
+//
+// --desktop starts the installer on (or finds it on) a desktop of that name,
+// away from other windows that could take its keyboard focus.
 //
 //   start EXE       start the installer (Unix or Windows path) in DIR and wait
 //                   until its window is ready; it keeps running afterwards
@@ -100,7 +103,7 @@ bool ParseKey(const std::wstring& spec, UINT& vk, unsigned& modifiers) {
 
 int Usage() {
   Write(stderr,
-        L"usage: wizdrv [--dir DIR] [--env NAME=VALUE]... [--timeout SECONDS] COMMAND...\n"
+        L"usage: wizdrv [--dir DIR] [--env NAME=VALUE]... [--desktop NAME] [--timeout SECONDS] COMMAND...\n"
         L"commands: start EXE | dump | windows | text NAME | click NAME | key KEY | box | box-ok |\n"
         L"          browse PATH | browse cancel | close | wait-exit | kill");
   return 2;
@@ -130,6 +133,8 @@ int main() {
       const size_t eq = value.find(L'=');
       if (eq == std::wstring::npos || eq == 0) return Usage();
       options.environment.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    } else if (args[i - 1] == L"--desktop") {
+      options.desktop = value;
     } else if (args[i - 1] == L"--timeout") {
       timeoutMs = DWORD(_wtof(value.c_str()) * 1000);
     } else {
@@ -138,6 +143,15 @@ int main() {
   }
   if (i >= args.size()) return Usage();
 
+  std::optional<drv::Desktop> desktop;
+  if (!options.desktop.empty()) {
+    try {
+      desktop.emplace(options.desktop);
+    } catch (const drv::Error& e) {
+      Write(stderr, L"wizdrv: " + drv::FromUtf8(e.what()));
+      return 1;
+    }
+  }
   std::optional<drv::Program> program;
   auto attached = [&]() -> drv::Program& {
     if (!program) program.emplace(drv::Program::Attach(drv::kMainCaption, timeoutMs));
