@@ -80,11 +80,19 @@ RECT Place(const ControlSpec& spec, const Container& parent) {
 
 }  // namespace
 
-void Window::ApplyFont(const ControlSpec& spec, Container& parent) {
-  Form& f = parent.OwnerForm();
-  const FontSpec& font = spec.font ? *spec.font : f.WindowFontSpec();
+void Window::CreateControl(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlSpec& spec,
+                           Container& parent) {
+  form_ = &parent.OwnerForm();
+  text_ = spec.text ? spec.text : "";
+  if (!(spec.flags & cfHidden)) style |= WS_VISIBLE;
+  if (spec.flags & cfDisabled) style |= WS_DISABLED;
+  const RECT r = Place(spec, parent);
+  Attach(CreateWindowExW(exStyle, cls, Widen(text_).c_str(), WS_CHILD | style, r.left, r.top, r.right, r.bottom,
+                         parent.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
+                         Instance(), nullptr));
+  const FontSpec& font = form_->FontOf(spec);
   fontColor_ = font.color;
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(f.Font(font)), FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form_->Font(font)), FALSE);
 }
 
 // ---- Container ------------------------------------------------------------
@@ -212,16 +220,6 @@ void PageControl::SetActivePageIndex(int index) {
 
 namespace {
 
-HWND CreateStandard(Window* self, const wchar_t* cls, DWORD style, DWORD exStyle, const ControlSpec& spec,
-                    const RECT& r, Container& parent) {
-  if (!(spec.flags & cfHidden)) style |= WS_VISIBLE;
-  if (spec.flags & cfDisabled) style |= WS_DISABLED;
-  return CreateWindowExW(exStyle, cls, Widen(spec.text ? spec.text : "").c_str(), WS_CHILD | style, r.left,
-                         r.top, r.right, r.bottom, parent.Handle(),
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())), Instance(), nullptr);
-  (void)self;
-}
-
 SIZE MeasureText(HFONT font, const std::wstring& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -235,13 +233,9 @@ SIZE MeasureText(HFONT font, const std::wstring& text) {
 }  // namespace
 
 void StaticText::Create(const ControlSpec& spec, Container& parent) {
-  form_ = &parent.OwnerForm();
-  RECT r = Place(spec, parent);
-  Attach(CreateStandard(this, L"STATIC", SS_LEFT, 0, spec, r, parent));
-  text_ = spec.text ? spec.text : "";
-  ApplyFont(spec, parent);
+  CreateControl(L"STATIC", SS_LEFT, 0, spec, parent);
   if (spec.flags & cfAutoSize) {
-    SIZE s = MeasureText(form_->Font(spec.font ? *spec.font : form_->WindowFontSpec()), Widen(text_));
+    SIZE s = MeasureText(form_->Font(form_->FontOf(spec)), Widen(text_));
     SetWindowPos(hwnd_, nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
@@ -254,18 +248,11 @@ HBRUSH StaticText::ControlColor(HDC dc) {
 }
 
 void Edit::Create(const ControlSpec& spec, Container& parent) {
-  form_ = &parent.OwnerForm();
-  Attach(CreateStandard(this, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, spec, Place(spec, parent),
-                        parent));
-  text_ = spec.text ? spec.text : "";
-  ApplyFont(spec, parent);
+  CreateControl(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, spec, parent);
 }
 
 void BitBtn::Create(const ControlSpec& spec, Container& parent) {
-  form_ = &parent.OwnerForm();
-  Attach(CreateStandard(this, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, spec, Place(spec, parent), parent));
-  text_ = spec.text ? spec.text : "";
-  ApplyFont(spec, parent);
+  CreateControl(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, spec, parent);
 }
 
 void BitBtn::Notify(WORD code) {
@@ -280,9 +267,8 @@ void BitBtn::Click() {
 // ---- Graphic controls -------------------------------------------------------
 
 void Label::Create(const ControlSpec& spec, Container& parent) {
-  form_ = &parent.OwnerForm();
-  const FontSpec& fs = spec.font ? *spec.font : form_->WindowFontSpec();
-  font_ = form_->Font(fs);
+  const FontSpec& fs = parent.OwnerForm().FontOf(spec);
+  font_ = parent.OwnerForm().Font(fs);
   fontColor_ = fs.color;
   back_ = parent.BackColor();
   transparent_ = spec.flags & cfTransparent;
@@ -313,7 +299,6 @@ Image::~Image() {
 }
 
 void Image::Create(const ControlSpec& spec, Container& parent) {
-  form_ = &parent.OwnerForm();
   transparent_ = spec.flags & cfTransparent;
   bitmap_ = static_cast<HBITMAP>(
       LoadImageW(Instance(), Widen(spec.text).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -430,8 +415,6 @@ void Form::Show() {
   UpdateWindow(hwnd_);
   if (activeControl_) SetFocus(activeControl_->Handle());
 }
-
-bool Form::Showing() const { return IsWindowVisible(hwnd_); }
 
 void Form::Close() {
   if (App().MainForm() == this) App().Terminate();

@@ -103,7 +103,8 @@ class Window : public Component {
   // Child notifications routed here by the parent container.
   virtual void Notify(WORD /*code*/) {}
   virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
-  void ApplyFont(const ControlSpec& spec, Container& parent);
+  // Creates the window of a standard control class from its layout settings.
+  void CreateControl(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlSpec& spec, Container& parent);
 
   HWND hwnd_ = nullptr;
   std::string text_;
@@ -117,7 +118,6 @@ class Graphic : public Component {
   friend class Container;
   virtual void Paint(HDC dc) = 0;
   RECT rect_{};
-  Form* form_ = nullptr;
 };
 
 // A window of our own class that holds other controls.
@@ -245,11 +245,11 @@ class Form : public Container {
   void Load(std::span<const ControlSpec> layout, std::span<const Binding> components);
 
   void Show();
-  bool Showing() const;
   void Close();
   HFONT Font(const FontSpec& spec);
   HFONT WindowFont() { return Font(font_); }
-  const FontSpec& WindowFontSpec() const { return font_; }
+  // The control's own font, or the form's when it has none.
+  const FontSpec& FontOf(const ControlSpec& spec) const { return spec.font ? *spec.font : font_; }
   int ScaleSize(int v) const { return MulDiv(v, scaleNum_, scaleDen_); }
 
  protected:
